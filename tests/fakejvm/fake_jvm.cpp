@@ -442,11 +442,12 @@ jint JNICALL EnsureLocalCapacity(JNIEnv* env, jint)
 jclass JNICALL GetObjectClass(JNIEnv* env, jobject obj)
 {
     VM(env).guard(env, "GetObjectClass");
-    object* o = VM(env).resolve(env, obj, "GetObjectClass");
-    if (!o) {
+    if (!obj) {
         VM(env).violation("GetObjectClass on a null reference");
         return nullptr;
     }
+    object* o = VM(env).resolve(env, obj, "GetObjectClass");
+    if (!o) return nullptr;
     return static_cast<jclass>(VM(env).make_local(env, o->cls->mirror));
 }
 
@@ -1006,6 +1007,8 @@ vm::vm()
 
 vm::~vm()
 {
+    if (!elements_.empty())
+        ADD_FAILURE() << "JNI misuse: " << elements_.size() << " Get...Chars/Elements never released";
     for (auto& e : elements_) {
         if (e.second.kind == "GetStringChars")
             delete[] static_cast<const jchar*>(e.first);

@@ -20,7 +20,8 @@ local_ref<jobject> call_object_method(JNIEnv* env, jobject target, const char* n
 }
 
 // Reads an object field, looked up on the target's run-time class. JNI
-// ignores Java access rules, so private fields of the platform's classes do.
+// ignores Java access rules, so private fields of the platform's classes can
+// be read too.
 local_ref<jobject> object_field(JNIEnv* env, jobject target, const char* name, const char* signature)
 {
     local_ref<jclass> cls(env, env->GetObjectClass(target));

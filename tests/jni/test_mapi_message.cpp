@@ -73,6 +73,17 @@ TEST_F(MapiMessageSend, FourValuesReachTheProvider)
     EXPECT_EQ(got["flags"], "9");
 }
 
+TEST_F(MapiMessageSend, TextArrivesInTheAnsiCodePage)
+{
+    // Bytes from 0x80 up (here a no-break space and an ellipsis in most code
+    // pages) are text to postwell's parser, never separators.
+    const std::wstring subject = L"Caf\x00E9\x00A0\x2026 Stra\x00DF" L"e";
+    char expected[64] = "";
+    ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, subject.c_str(), -1, expected, sizeof(expected), nullptr, nullptr), 0);
+    EXPECT_EQ(call(nullptr, str(subject), nullptr, nullptr), 0);
+    EXPECT_EQ(text_field(folder.received(), "subject"), std::string(expected));
+}
+
 TEST_F(MapiMessageSend, NullAndEmptyStringsLeaveTheirPartsOut)
 {
     EXPECT_EQ(call(nullptr, str(L""), nullptr, str(L"")), 0);

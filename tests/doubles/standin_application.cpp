@@ -23,7 +23,7 @@ namespace {
 constexpr DWORD keep_running_ms = 60000;
 // A real application takes a while to start before it reads its input file;
 // the launcher sets its watch on the file's folder after starting it.
-constexpr DWORD delay_before_delete_ms = 300;
+constexpr DWORD delay_before_delete_ms = 500;
 
 std::wstring environment(const wchar_t* name)
 {

@@ -51,7 +51,7 @@ TEST_F(PrintMonitor, LauncherDeletesTheFileWhenTheApplicationEndsOrTheTimeRunsOu
     } cases[] = {
         {"application ends at once", L"exit", INFINITE, true},
         {"application ends later", L"sleep:700", INFINITE, true},
-        {"application ends within the wait time", L"sleep:300", 5000, true},
+        {"application ends within the wait time", L"sleep:300", 10000, true},
         {"zero wait time", L"forever", 0, false},
         {"wait time runs out", L"forever", 600, false},
     };
@@ -76,7 +76,7 @@ TEST_F(PrintMonitor, LauncherDeletesTheFileWhenTheApplicationEndsOrTheTimeRunsOu
 
 TEST_F(PrintMonitor, OtherFilesInTheFolderDoNotEndTheWait)
 {
-    standin_application application(L"sleep:1500");
+    standin_application application(L"sleep:3000");
     const std::wstring other = input_folder.path() + L"other.tmp";
     bool other_created_while_waiting = false;
     run_options options;

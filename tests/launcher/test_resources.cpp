@@ -93,6 +93,21 @@ TEST_F(LauncherResources, IconGroupHasEverySizeInEightAndThirtyTwoBitColour)
         for (int bits : {8, 32}) expected.insert({size, bits});
     EXPECT_EQ(found, expected);
     EXPECT_EQ(count, expected.size());
+
+    // The system makes an icon of the image it picks for each size.
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const HICON icon =
+            static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        ASSERT_NE(icon, nullptr) << size << " px, error " << GetLastError();
+        ICONINFO info{};
+        BITMAP bitmap{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, size);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
 }
 
 TEST_F(LauncherResources, VersionBlock)

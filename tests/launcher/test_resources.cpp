@@ -15,8 +15,9 @@ namespace {
 
 struct LauncherResources : ::testing::Test {
     LauncherResources()
-        : module(LoadLibraryExW(launcher_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
     {
+        SetLastError(0xdeadbeef);
+        module = LoadLibraryExW(launcher_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         EXPECT_NE(module, nullptr) << "cannot load " << narrow(launcher_path()) << ", error " << GetLastError();
     }
     ~LauncherResources() override
@@ -33,8 +34,21 @@ struct LauncherResources : ::testing::Test {
         return data ? std::string(data, SizeofResource(module, found)) : std::string();
     }
 
-    HMODULE module;
+    HMODULE module = nullptr;
 };
+
+TEST_F(LauncherResources, WindowsGuiProgramSoThatNoConsoleOpens)
+{
+    ASSERT_NE(module, nullptr);
+    // A module loaded as data is marked in the low bits of its handle.
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(module) & ~ULONG_PTR(3));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    ASSERT_EQ(nt->Signature, DWORD(IMAGE_NT_SIGNATURE));
+    EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_EQ(nt->FileHeader.Characteristics & IMAGE_FILE_DLL, 0);
+}
 
 TEST_F(LauncherResources, StringTableInUsEnglishWithNoBreakSpacesInTheProductName)
 {
@@ -96,6 +110,7 @@ TEST_F(LauncherResources, IconGroupHasEverySizeInEightAndThirtyTwoBitColour)
 
     // The system makes an icon of the image it picks for each size.
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        SetLastError(0xdeadbeef);
         const HICON icon =
             static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
         ASSERT_NE(icon, nullptr) << size << " px, error " << GetLastError();

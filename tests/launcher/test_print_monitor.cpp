@@ -162,6 +162,24 @@ TEST_F(PrintMonitor, OnlyTheInputFileReachesTheApplication)
     }
 }
 
+TEST_F(PrintMonitor, BareFileNameIsWatchedInTheCurrentFolder)
+{
+    // The launcher and the application it starts share the test's current folder.
+    wchar_t previous[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(input_folder.path().c_str()));
+    standin_application application(L"delete");
+    const launcher_run run = run_launcher(L" print-job.tmp /printmonitor");
+    SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(run.exit_code, 0u);
+    ASSERT_TRUE(application.started());
+    EXPECT_EQ(narrow(application.command_line()),
+              narrow(L"\"" + standin_path() + L"\" -Xmx512m -jar q.jar -delete-input-file \"print-job.tmp\""));
+    EXPECT_TRUE(application.running()) << "the launcher did not see the file go";
+    EXPECT_FALSE(file_exists(input));
+}
+
 TEST_F(PrintMonitor, FolderThatCannotBeWatchedWaitsForTheApplicationAlone)
 {
     const std::wstring unwatchable = input_folder.path() + L"missing-folder\\job.tmp";

@@ -8,19 +8,6 @@ namespace test_doubles {
 
 namespace {
 
-std::string read_file(const std::wstring& path)
-{
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
-    return text;
-}
-
 bool exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -87,14 +74,9 @@ run_outcome mail_folder::run(const std::wstring& command_line, const wchar_t* cu
         ADD_FAILURE() << "cannot start postwell, error " << GetLastError();
         return outcome;
     }
-    outcome.finished = WaitForSingleObject(info.hProcess, timeout_ms) == WAIT_OBJECT_0;
-    if (!outcome.finished) {
-        TerminateProcess(info.hProcess, 0xDEAD);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
-    GetExitCodeProcess(info.hProcess, &outcome.exit_code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    const test_support::process_end end = test_support::finish_process(info, timeout_ms);
+    outcome.finished = end.finished;
+    outcome.exit_code = end.exit_code;
     return outcome;
 }
 
@@ -119,7 +101,7 @@ std::map<std::string, std::string> mail_folder::received() const
 std::map<std::string, std::string> mail_folder::received_now() const
 {
     std::map<std::string, std::string> record;
-    const std::string text = read_file(path() + L"mapi_received.txt");
+    const std::string text = test_support::read_file(path() + L"mapi_received.txt");
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);

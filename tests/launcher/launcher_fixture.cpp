@@ -9,18 +9,6 @@ namespace launcher_tests {
 
 namespace {
 
-std::string read_file(const std::wstring& path)
-{
-    std::string data;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return data;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) data.append(buffer, got);
-    CloseHandle(file);
-    return data;
-}
-
 // Under Wine without a window manager, closing a managed window waits two
 // seconds for the manager that never answers; unmanaged windows close at once.
 // Set for the programs that show the launcher's boxes, in the test prefix.
@@ -114,15 +102,10 @@ launcher_run run_launcher(const std::wstring& after_name, const run_options& opt
         return run;
     }
     if (options.while_running) options.while_running(info.hProcess);
-    run.finished = WaitForSingleObject(info.hProcess, options.timeout_ms) == WAIT_OBJECT_0;
+    const test_support::process_end end = test_support::finish_process(info, options.timeout_ms);
     run.elapsed_ms = GetTickCount() - start;
-    if (!run.finished) {
-        TerminateProcess(info.hProcess, 0xDEAD);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
-    GetExitCodeProcess(info.hProcess, &run.exit_code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    run.finished = end.finished;
+    run.exit_code = end.exit_code;
     run.boxes = reader.stop();
     return run;
 }
@@ -155,7 +138,7 @@ bool standin_application::started(DWORD timeout_ms)
         Sleep(10);
     }
     if (!process_) {
-        const DWORD pid = DWORD(std::strtoul(read_file(record_ + L".pid").c_str(), nullptr, 10));
+        const DWORD pid = DWORD(std::strtoul(test_support::read_file(record_ + L".pid").c_str(), nullptr, 10));
         // Fails when it has already ended, which is what running() reports then.
         process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     }
@@ -165,7 +148,7 @@ bool standin_application::started(DWORD timeout_ms)
 std::wstring standin_application::command_line()
 {
     if (!started()) return L"<not started>";
-    const std::string data = read_file(record_);
+    const std::string data = test_support::read_file(record_);
     std::wstring line(data.size() / sizeof(wchar_t), L'\0');
     std::memcpy(&line[0], data.data(), line.size() * sizeof(wchar_t));
     return line;

@@ -48,6 +48,34 @@ const loaded_module& jni_library()
     return library;
 }
 
+process_end finish_process(PROCESS_INFORMATION& info, DWORD timeout_ms)
+{
+    process_end end;
+    end.finished = WaitForSingleObject(info.hProcess, timeout_ms) == WAIT_OBJECT_0;
+    if (!end.finished) {
+        TerminateProcess(info.hProcess, 0xDEAD);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    GetExitCodeProcess(info.hProcess, &end.exit_code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    info.hThread = info.hProcess = nullptr;
+    return end;
+}
+
+std::string read_file(const std::wstring& path)
+{
+    std::string text;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
 process_result run_process(const std::wstring& command_line, DWORD timeout_ms, const wchar_t* current_directory)
 {
     process_result result;
@@ -79,14 +107,9 @@ process_result run_process(const std::wstring& command_line, DWORD timeout_ms, c
         DWORD got = 0;
         while (ReadFile(read_end, buffer, sizeof(buffer), &got, nullptr) && got > 0) result.output.append(buffer, got);
     });
-    result.finished = WaitForSingleObject(info.hProcess, timeout_ms) == WAIT_OBJECT_0;
-    if (!result.finished) {
-        TerminateProcess(info.hProcess, 0xDEAD);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
-    GetExitCodeProcess(info.hProcess, &result.exit_code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    const process_end end = finish_process(info, timeout_ms);
+    result.finished = end.finished;
+    result.exit_code = end.exit_code;
     reader.join();
     CloseHandle(read_end);
     return result;

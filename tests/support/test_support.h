@@ -49,6 +49,17 @@ struct process_result {
     std::string output;    // standard output and error together
 };
 
+// Waits at most `timeout_ms` for a started process, ends it when it is still
+// running then, and closes both of its handles.
+struct process_end {
+    bool finished = false;
+    DWORD exit_code = 0;
+};
+process_end finish_process(PROCESS_INFORMATION& info, DWORD timeout_ms);
+
+// The whole content of a file, or nothing when it cannot be read.
+std::string read_file(const std::wstring& path);
+
 // Runs a command line, collecting its output, for at most `timeout_ms`.
 process_result run_process(const std::wstring& command_line, DWORD timeout_ms = 30000,
                            const wchar_t* current_directory = nullptr);

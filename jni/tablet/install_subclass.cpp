@@ -58,7 +58,8 @@ LRESULT CALLBACK swap_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM l
     // A window that is going away, or an object already finalised, gets no
     // subclass: the window's side lets go here.
     if (message == WM_NCDESTROY || record->finalized.load() ||
-        !SetWindowSubclass(window, wintab_subclass_proc, wintab_subclass_id, reinterpret_cast<DWORD_PTR>(record)))
+        !SetWindowSubclass(window, wintab_subclass_proc, wintab_subclass_id(record),
+                           reinterpret_cast<DWORD_PTR>(record)))
         release_window_side(record, nullptr);
     return CallWindowProcW(previous, window, message, wparam, lparam);
 }

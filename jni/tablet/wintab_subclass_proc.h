@@ -4,7 +4,10 @@
 
 namespace morvalent::jni {
 
-constexpr UINT_PTR wintab_subclass_id = 1;
+// Each record subclasses with its own address as the identifier: two
+// WintabHelpers over one component then keep two subclasses, where one fixed
+// identifier would let the second silently take over the first's.
+inline UINT_PTR wintab_subclass_id(const void* record) { return reinterpret_cast<UINT_PTR>(record); }
 // What the gesture query gets while delivery is enabled: press-and-hold, pen
 // feedback, touch UI switching, flicks and smooth scrolling all off.
 constexpr LRESULT tablet_gesture_answer = 0x00198319;

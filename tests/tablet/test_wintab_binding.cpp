@@ -1,8 +1,11 @@
 // Binding the Wintab driver in ctr: which library is loaded, when it is kept,
 // and the process-wide processor pinning of drivers that ask for it.
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
+#include "tablet/wintab_lib.h"
 #include "tablet_fixture.h"
 
 using namespace tablet_test;
@@ -74,6 +77,7 @@ TEST_F(TabletTest, PinningIsCountedAcrossObjects)
         if (original & bit) highest = bit;
 
     use_driver(L"wintab_pin.dll");
+    // Both objects over one window: each keeps its own subclass and record.
     window_thread window(100, 50, 200, 200);
     for (bool first_goes_first : {true, false}) {
         SCOPED_TRACE(first_goes_first ? "finalised in creation order" : "finalised in reverse order");
@@ -101,6 +105,43 @@ TEST_F(TabletTest, PinningIsCountedAcrossObjects)
     b.finalize(b.env, plain);
     window.flush();
     EXPECT_EQ(process_mask(), original);
+}
+
+TEST(PinningCount, ConcurrentPinsAndReleases)
+{
+    // The count itself (the library's code linked into this program), as
+    // ctr and finalize use it on different threads at once.
+    const DWORD_PTR original = process_mask();
+    if ((original & (original - 1)) == 0) {
+        GTEST_SKIP() << "one processor only: pinning cannot be seen";
+    }
+    DWORD_PTR highest = 0;
+    for (DWORD_PTR bit = 1; bit && bit <= original; bit <<= 1)
+        if (original & bit) highest = bit;
+
+    for (bool one_held_throughout : {true, false}) {
+        SCOPED_TRACE(one_held_throughout ? "one pin held throughout" : "count goes through 0 again and again");
+        if (one_held_throughout) {
+            EXPECT_EQ(morvalent::jni::pin_to_one_processor(), original);
+        }
+        std::atomic<int> wrong_saved{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&] {
+                for (int i = 0; i < 100; ++i) {
+                    const DWORD_PTR saved = morvalent::jni::pin_to_one_processor();
+                    if (saved != original) ++wrong_saved;
+                    if (saved) morvalent::jni::unpin_processor();
+                }
+            });
+        for (auto& t : threads) t.join();
+        EXPECT_EQ(wrong_saved.load(), 0) << "every pin saves the mask from before the first";
+        if (one_held_throughout) {
+            EXPECT_EQ(process_mask(), highest);
+            morvalent::jni::unpin_processor();
+        }
+        EXPECT_EQ(process_mask(), original);
+    }
 }
 
 } // namespace

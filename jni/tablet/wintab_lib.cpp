@@ -46,8 +46,8 @@ void settle_affinity() noexcept
     }
 }
 
-// The library name from the registry, or the default. False with `none` set
-// when the value exists without data: then nothing is loaded.
+// The library name from the registry, or the default; `none` when the value
+// exists without data: then nothing is loaded.
 void library_name(wide_string& name, bool& none)
 {
     none = false;

@@ -317,10 +317,18 @@ namespace tablet_test {
 
 TabletTest::TabletTest() { use_driver(L"wintab32.dll"); }
 
+TabletTest::~TabletTest()
+{
+    for (jobject helper : opened_)
+        if (b.handle_of(helper) != 0) b.finalize(b.env, helper);
+    remove_driver_setting();
+}
+
 jobject TabletTest::open_helper(window_thread& window, jobject& listener, const LOGCONTEXTW& context, LONG axis_min,
                                 LONG axis_max)
 {
     jobject helper = b.new_helper();
+    opened_.push_back(helper);
     EXPECT_EQ(b.construct(helper, window.hwnd()).substr(0, 6), "GetAWT");
     EXPECT_EQ(b.take_exception(), "");
     driver d(L"wintab32.dll");

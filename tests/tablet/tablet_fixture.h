@@ -151,7 +151,7 @@ namespace tablet_test {
 class TabletTest : public ::testing::Test {
 protected:
     TabletTest();
-    ~TabletTest() override { remove_driver_setting(); }
+    ~TabletTest() override;
 
     // A live WintabHelper on `window` with the driver steered to `context` and
     // the axis, a listener added, the context opened and delivery enabled.
@@ -162,6 +162,11 @@ protected:
     void deliver(window_thread& window, const std::vector<PACKET>& packets);
 
     bridge b;
+
+private:
+    // Finalised at the end if a failed case left them live, so that no
+    // driver stays loaded into the next case.
+    std::vector<jobject> opened_;
 };
 
 } // namespace tablet_test

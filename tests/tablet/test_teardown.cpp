@@ -132,7 +132,9 @@ TEST_F(TabletTest, ListenerReplacedWhileDeliveryRuns)
     }
     done = true;
     feeder.join();
+    b.add_listener(b.env, helper, b.new_listener());
     window.flush();
+    deliver(window, {packet(500, 300, 1, 1)});
     EXPECT_GT(b.calls().size(), 0u);
     EXPECT_LE(b.vm.live_global_refs(), 1);
 

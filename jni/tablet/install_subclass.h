@@ -14,8 +14,8 @@ namespace morvalent::jni {
 void install_subclass(wintab_obj_data& record) noexcept;
 
 // Window's thread: the first message after install_subclass. Restores the
-// window's user data and procedure, installs wintab_subclass_proc, and passes
-// the message to the previous procedure.
+// window's procedure, installs wintab_subclass_proc, and passes the message
+// to the previous procedure.
 LRESULT CALLBACK swap_wndproc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 } // namespace morvalent::jni

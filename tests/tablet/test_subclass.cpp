@@ -27,8 +27,8 @@ TEST_F(TabletTest, SubclassIsInstalledByTheWindowsThreadAndOpensTheContext)
     jobject helper = b.new_helper();
     b.construct(helper, window.hwnd());
     window.flush();
-    // The first message after ctr went to the window's own procedure, and the
-    // window's user data is its own again.
+    // The first message after ctr went to the window's own procedure; the
+    // window's user data was never touched.
     const std::vector<UINT> seen = window.messages();
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front(), static_cast<UINT>(WM_NULL));

@@ -67,7 +67,6 @@ DWORD_PTR pin_to_one_processor() noexcept
     if (count == 1 || current_saved() == 0) {
         DWORD_PTR process_mask = 0;
         DWORD_PTR system_mask = 0;
-        SetLastError(0xdeadbeef);
         if (!GetProcessAffinityMask(GetCurrentProcess(), &process_mask, &system_mask) || process_mask == 0) {
             unpin_processor();
             return 0;

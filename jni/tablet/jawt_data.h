@@ -6,7 +6,7 @@
 
 #include "../support/com_obj_data.h"
 #include "jawt_api.h"
-#include "scoped_module.h"
+#include "../support/scoped_module.h"
 
 namespace morvalent::jni {
 

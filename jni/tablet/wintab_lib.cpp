@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "../registry/registry.h"
-#include "scoped_module.h"
+#include "../support/scoped_module.h"
 
 namespace morvalent::jni {
 

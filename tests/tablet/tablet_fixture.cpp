@@ -177,6 +177,21 @@ std::string bridge::take_exception()
     return message;
 }
 
+void bridge::expect_natives_refuse(jobject helper, jobject listener)
+{
+    const std::function<void()> natives[] = {
+        [&] { add_listener(env, helper, listener); },
+        [&] { remove_listener(env, helper, listener); },
+        [&] { EXPECT_FALSE(enable(env, helper)); },
+        [&] { disable(env, helper); },
+        [&] { EXPECT_FALSE(is_enabled(env, helper)); },
+    };
+    for (const auto& call : natives) {
+        call();
+        EXPECT_EQ(take_exception(), "'handle' null");
+    }
+}
+
 std::vector<listener_call> bridge::calls()
 {
     std::lock_guard<std::mutex> hold(lock_);

@@ -101,6 +101,8 @@ public:
     std::string construct(jobject helper, HWND window, int failing_step = jawt_double::fail_none);
     // The pending exception's message (empty for none), cleared.
     std::string take_exception();
+    // Every native but finalize refuses an object without a record with "'handle' null".
+    void expect_natives_refuse(jobject helper, jobject listener);
 
     std::vector<listener_call> calls();
     void clear_calls();

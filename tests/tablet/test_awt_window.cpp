@@ -37,18 +37,7 @@ TEST_F(TabletTest, JawtFailuresRaiseTheirMessageAndReleaseWhatWasTaken)
         EXPECT_EQ(driver_loads(), loads) << "no driver is loaded for a failed ctr";
 
         // The object has no record: every native but finalize says so.
-        jobject listener = b.new_listener();
-        const std::function<void()> natives[] = {
-            [&] { b.add_listener(b.env, helper, listener); },
-            [&] { b.remove_listener(b.env, helper, listener); },
-            [&] { EXPECT_FALSE(b.enable(b.env, helper)); },
-            [&] { b.disable(b.env, helper); },
-            [&] { EXPECT_FALSE(b.is_enabled(b.env, helper)); },
-        };
-        for (const auto& call : natives) {
-            call();
-            EXPECT_EQ(b.take_exception(), "'handle' null");
-        }
+        b.expect_natives_refuse(helper, b.new_listener());
         b.finalize(b.env, helper);
         EXPECT_EQ(b.take_exception(), "");
         EXPECT_EQ(b.vm.live_global_refs(), 0);

@@ -123,17 +123,7 @@ TEST_F(TabletTest, FinalizedObject)
     b.finalize(b.env, helper);
     EXPECT_EQ(b.take_exception(), "") << "a second finalize is silent";
 
-    const std::function<void()> natives[] = {
-        [&] { b.add_listener(b.env, helper, listener); },
-        [&] { b.remove_listener(b.env, helper, listener); },
-        [&] { EXPECT_FALSE(b.enable(b.env, helper)); },
-        [&] { b.disable(b.env, helper); },
-        [&] { EXPECT_FALSE(b.is_enabled(b.env, helper)); },
-    };
-    for (const auto& call : natives) {
-        call();
-        EXPECT_EQ(b.take_exception(), "'handle' null");
-    }
+    b.expect_natives_refuse(helper, listener);
     window.flush();
     EXPECT_EQ(b.vm.live_global_refs(), 0);
     EXPECT_EQ(GetModuleHandleW(driver_path(L"wintab32.dll").c_str()), nullptr);
